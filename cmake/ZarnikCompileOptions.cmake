@@ -1,0 +1,13 @@
+# One set of warnings for every target of the project.
+add_library(zarnik_options INTERFACE)
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  target_compile_options(zarnik_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor)
+  if(ZARNIK_WARNINGS_AS_ERRORS)
+    target_compile_options(zarnik_options INTERFACE -Werror)
+  endif()
+elseif(MSVC)
+  target_compile_options(zarnik_options INTERFACE /W4 /utf-8 /permissive-)
+  if(ZARNIK_WARNINGS_AS_ERRORS)
+    target_compile_options(zarnik_options INTERFACE /WX)
+  endif()
+endif()

@@ -1,0 +1,7 @@
+#include "Timings.h"
+
+Timings &AppTimings()
+{
+    static Timings timings;
+    return timings;
+}
