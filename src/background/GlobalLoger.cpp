@@ -1,5 +1,7 @@
 #include "GlobalLoger.h"
 
+#include "AnsiCodec.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -32,11 +34,6 @@ std::FILE *openForAppend(const QString &fileName)
 #endif
 }
 
-QByteArray toAnsi(const QString &text)
-{
-    return text.toUtf8();
-}
-
 [[noreturn]] void raiseAppendError(int code)
 {
     throw LogAppendError(QStringLiteral("TGlobalLoger.AppendDbg: Error code is %1.").arg(code).toStdString());
@@ -66,7 +63,7 @@ void TGlobalLoger::AddLog(const QString &strModuleName, const QString &strLog)
 {
     std::lock_guard guard(m_FileLock);
     m_LogFilename = m_RootPath + m_clock->now().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".log");
-    const QByteArray line = toAnsi(FormatLine(strModuleName, strLog)) + "\r\n";
+    const QByteArray line = ansiCodec().encode(FormatLine(strModuleName, strLog)) + "\r\n";
 
     std::FILE *file = openForAppend(m_LogFilename);
     if (!file)

@@ -1,5 +1,7 @@
 #include "GlobalLoger.h"
 
+#include "AnsiCodec.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -139,4 +141,16 @@ TEST_F(LogFixture, LinesOfConcurrentCallersNeverMix)
         EXPECT_EQ(line, expected);
         ++nextOf[t];
     }
+}
+
+TEST_F(LogFixture, LinesAreWrittenInTheAnsiCodePage)
+{
+    const AnsiCodec gbk(QByteArrayLiteral("GBK"));
+    setAnsiCodec(&gbk);
+    TGlobalLoger loger(logDir, clock);
+    loger.AddLog(QStringLiteral("任务"), QStringLiteral("中文 \u0e01"));
+    setAnsiCodec(nullptr);
+    // Two characters padded to thirty; what GBK cannot hold becomes "?".
+    EXPECT_EQ(readAll(logDir + QStringLiteral("20261209.log")),
+              "[\xc8\xce\xce\xf1" + QByteArray(28, ' ') + "]:  \xd6\xd0\xce\xc4 ? \r\n");
 }
