@@ -4,6 +4,7 @@
 #include "TaskInfo.h"
 #include "TaskList.h"
 #include "TaskListFetch.h"
+#include "QStringPrint.h"
 #include "WorkTestSupport.h"
 
 #include <QStringList>
