@@ -1,0 +1,3 @@
+#include "Startup.h"
+
+void SetStartupErrorMode() {}
