@@ -20,3 +20,18 @@ for step in 0 1 2 3 4 5 6 7; do
   convert -size 48x48 xc:none "${draw[@]}" "$work/windup-$step.png"
 done
 convert -delay 50 -dispose background -loop 0 "$work"/windup-{0..7}.png windup.gif
+
+# status-0.png … status-3.png: the own task list's 16 x 16 status pictures, drawn at 64 x 64 and
+# scaled down for smooth edges: 0 a pink circle with "!", 1 a green circle with a tick, 2 a red
+# circle with a minus sign, 3 a green circle with a plus sign.
+status_picture() {
+  local out=$1 fill=$2 ring=$3
+  shift 3
+  convert -size 64x64 xc:none -fill "$fill" -stroke "$ring" -strokewidth 3 -draw 'circle 32,32 32,3' \
+    -fill none -stroke white -strokewidth 9 -draw "stroke-linecap round" "$@" \
+    -resize 16x16 -depth 8 -define png:exclude-chunks=date,time PNG32:"$out"
+}
+status_picture status-0.png '#f06b9b' '#c2396b' -draw 'line 32,15 32,36' -fill white -stroke none -draw 'circle 32,48 32,53'
+status_picture status-1.png '#3cb44b' '#23822f' -draw 'polyline 18,33 28,43 46,22'
+status_picture status-2.png '#e03131' '#a51d1d' -draw 'line 17,32 47,32'
+status_picture status-3.png '#3cb44b' '#23822f' -draw 'line 17,32 47,32' -draw 'line 32,17 32,47'
