@@ -21,6 +21,14 @@ for step in 0 1 2 3 4 5 6 7; do
 done
 convert -delay 50 -dispose background -loop 0 "$work"/windup-{0..7}.png windup.gif
 
+# logo.png: the login window's 350 x 70 banner, the name in white on a blue gradient with a
+# rising bar chart beside it.
+convert -size 70x350 gradient:'#1f5fa8-#4a9be0' -rotate 90 \
+  -fill white -font DejaVu-Sans-Bold -pointsize 34 -gravity west -annotate +92+0 'Zarnik' \
+  -fill '#ffffffb0' -draw 'rectangle 24,44 34,58' -draw 'rectangle 40,34 50,58' \
+  -draw 'rectangle 56,22 66,58' -stroke white -strokewidth 2 -draw 'line 20,60 72,60' \
+  -depth 8 -define png:exclude-chunks=date,time PNG32:logo.png
+
 # status-0.png … status-3.png: the own task list's 16 x 16 status pictures, drawn at 64 x 64 and
 # scaled down for smooth edges: 0 a pink circle with "!", 1 a green circle with a tick, 2 a red
 # circle with a minus sign, 3 a green circle with a plus sign.
