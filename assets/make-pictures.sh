@@ -8,7 +8,7 @@ trap 'rm -rf "$work"' EXIT
 
 # windup.gif: the wait window's 48 x 48 animation, a ring of eight dots with a bright one going
 # round and a fading tail; half a second per frame (the window plays it five times as fast).
-shades=(navy royalblue cornflowerblue lightsteelblue lightsteelblue lightsteelblue lightsteelblue lightsteelblue)
+shades=(navy royalblue cornflowerblue white white white white white)
 for step in 0 1 2 3 4 5 6 7; do
   draw=()
   for dot in 0 1 2 3 4 5 6 7; do

@@ -142,7 +142,6 @@ int TestHttpServer::answer(MHD_Connection *connection, const Request &request)
         m_changed.wait(guard, [&] { return m_stopping || m_releaseGeneration != generation; });
         if (m_stopping)
             return MHD_NO;
-        reply = Reply{503, {}, {}, false};
     }
 
     MHD_Response *response = MHD_create_response_from_buffer(static_cast<size_t>(reply.body.size()),

@@ -14,8 +14,9 @@
 struct MHD_Daemon;
 
 // An HTTP server on 127.0.0.1 and a free port, inside the test process. It records every request
-// and answers each from the current handler. A stalled answer is released by releaseStalls() or
-// by the destructor, so a test that ends early never hangs on it.
+// and answers each from the current handler. The destructor drops the connections of answers
+// still held back, so a test that ends early never hangs on them; a handler that blocks on its
+// own must be let go by the test before the server is destroyed.
 class TestHttpServer {
 public:
     struct Request {
@@ -34,7 +35,7 @@ public:
         int status = 200;
         QByteArray body;
         std::vector<std::pair<QByteArray, QByteArray>> headers;
-        bool stall = false; // accept the request and do not answer until released
+        bool stall = false; // hold this answer back until releaseStalls() (or never, if not called)
     };
 
     using Handler = std::function<Reply(const Request &)>;
@@ -50,7 +51,7 @@ public:
     void setReply(int status, QByteArray body);
     // Every request from now on is answered by the handler (called on a server thread).
     void setHandler(Handler handler);
-    // Lets every stalled request go on: each is answered with status 503 and no body.
+    // Sends the answers held back so far.
     void releaseStalls();
 
     std::vector<Request> requests() const;
