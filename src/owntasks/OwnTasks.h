@@ -18,7 +18,9 @@ class OwnTasks : public QObject {
 
 public:
     // mainWindow owns the boxes and wait windows and receives WM_RefreshSelfTaskList; the list
-    // and the view must outlive this object. The view's popup menu is wired to the commands.
+    // (gSelfTaskList, so this is made at the first showing) and the view must outlive this object,
+    // and nothing may call it once ReleaseAppResources has freed the list. The view's popup menu
+    // is wired to the commands.
     OwnTasks(QWidget *mainWindow, TTaskList &list, SelfTaskListView *lv_Task, AppPaths paths, const Timings &timings);
 
     // Reloads the list and its rows from "gettasklistbyuserid"; after a complete load the summary
