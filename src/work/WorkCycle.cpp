@@ -88,6 +88,11 @@ WorkCycle::~WorkCycle()
         m_frmWaitForNextTask->onStopConfirmed = nullptr;
 }
 
+TfrmWaitForNextTask *WorkCycle::frmWaitForNextTask() const
+{
+    return m_frmWaitForNextTask;
+}
+
 QString WorkCycle::taskFilePath() const
 {
     return m_paths.currentDir + QStringLiteral("task.json");

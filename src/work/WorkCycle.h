@@ -79,7 +79,7 @@ public:
     QTimer &tmr_CheckSafeSoft() { return m_tmrCheckSafeSoft; }
     // Seconds still to count down.
     int tmr_WaitTag() const { return m_waitTag; }
-    TfrmWaitForNextTask *frmWaitForNextTask() const { return m_frmWaitForNextTask; }
+    TfrmWaitForNextTask *frmWaitForNextTask() const;
 
     QString taskFilePath() const;
     QString resultFilePath() const;
