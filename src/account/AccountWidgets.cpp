@@ -1,5 +1,6 @@
 #include "AccountWidgets.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -35,6 +36,13 @@ void TAccountDialog::showEvent(QShowEvent *event)
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+}
+
+void TAccountDialog::closeEvent(QCloseEvent *event)
+{
+    // The close box, Alt+F4 and the windows' own close buttons all end the modal showing.
+    event->accept();
+    done(QDialog::Rejected);
 }
 
 void TAccountDialog::keyPressEvent(QKeyEvent *event)

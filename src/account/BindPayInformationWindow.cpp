@@ -37,12 +37,16 @@ TfrmBindModifyPayInformation::TfrmBindModifyPayInformation(QWidget *AOwner, bool
 {
     setWindowTitle(QStringLiteral("绑定、修改支付信息"));
 
-    (new QLabel(QStringLiteral("支付宝姓名："), this))->move(16, 27);
+    auto *nameLabel = new QLabel(QStringLiteral("支付宝姓名："), this);
+    nameLabel->move(16, 27);
+    nameLabel->adjustSize();
     edt_alipayusername = new QLineEdit(this);
     edt_alipayusername->setObjectName(QStringLiteral("edt_alipayusername"));
     edt_alipayusername->setGeometry(94, 24, 259, kEditHeight);
 
-    (new QLabel(QStringLiteral("支付宝账户："), this))->move(16, 75);
+    auto *accountLabel = new QLabel(QStringLiteral("支付宝账户："), this);
+    accountLabel->move(16, 75);
+    accountLabel->adjustSize();
     edt_alipayaccount = new QLineEdit(this);
     edt_alipayaccount->setObjectName(QStringLiteral("edt_alipayaccount"));
     edt_alipayaccount->setGeometry(94, 72, 259, kEditHeight);

@@ -39,7 +39,9 @@ TfrmModifyLoginPass::TfrmModifyLoginPass(QWidget *AOwner, TUserInfo &userInfo)
     setWindowTitle(QStringLiteral("修改用户登录密码"));
 
     auto addRow = [this](const QString &label, const char *name, int labelTop, int editTop) {
-        (new QLabel(label, this))->move(24, labelTop);
+        auto *caption = new QLabel(label, this);
+        caption->move(24, labelTop);
+        caption->adjustSize();
         auto *edit = new QLineEdit(this);
         edit->setObjectName(QString::fromLatin1(name));
         edit->setGeometry(128, editTop, 193, kEditHeight);
