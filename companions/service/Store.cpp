@@ -329,16 +329,23 @@ bool Store::addVisit(std::int64_t taskId)
     return sqlite3_changes(m_db) == 1;
 }
 
-std::vector<TaskRecord> Store::poolFor(std::int64_t memberId)
+std::vector<TaskRecord> Store::openTasks()
 {
-    static const std::string sql = select(
-        kTaskColumns, "tasks", "WHERE status = 1 AND done_clicks < total_clicks AND owner_id <> ?1 ORDER BY id");
+    static const std::string sql =
+        select(kTaskColumns, "tasks", "WHERE status = 1 AND done_clicks < total_clicks ORDER BY id");
     auto &s = statement(sql.c_str());
-    s.bind(1, memberId);
     std::vector<TaskRecord> out;
     while (s.step())
         out.push_back(readTask(s));
     return out;
+}
+
+std::int64_t Store::dataVersion()
+{
+    auto &s = statement("PRAGMA data_version");
+    const std::int64_t version = s.step() ? s.integer(0) : 0;
+    s.finish();
+    return version;
 }
 
 std::vector<TaskRecord> Store::tasksOf(std::int64_t ownerId)

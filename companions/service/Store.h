@@ -83,9 +83,11 @@ public:
     bool deleteTask(std::int64_t taskId, std::int64_t ownerId);
     // True when the visit was counted (the task exists and is not complete).
     bool addVisit(std::int64_t taskId);
-    // Other members' open tasks with visits still to do.
-    std::vector<TaskRecord> poolFor(std::int64_t memberId);
     std::vector<TaskRecord> tasksOf(std::int64_t ownerId);
+    // Every member's open tasks with visits still to do.
+    std::vector<TaskRecord> openTasks();
+    // Changes whenever another connection (an admin command) has committed a change.
+    std::int64_t dataVersion();
     std::vector<TaskRecord> tasks();
 
 private:

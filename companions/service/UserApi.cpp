@@ -80,6 +80,7 @@ struct UserApi::Request {
     int retcode = 0;
     std::string message;
     std::optional<std::vector<TaskRecord>> tasks;
+    std::optional<std::string> tasksJson; // a ready JSON array
     std::optional<MemberRecord> member;
     std::optional<std::int64_t> newTaskId;
 
@@ -145,7 +146,9 @@ ApiReply UserApi::handle(std::string_view body)
         writeKey(w, "retcode");
         w.Int(r.retcode);
         writeKey(w, "retmsg");
-        if (r.tasks) {
+        if (r.tasksJson) {
+            w.RawValue(r.tasksJson->data(), r.tasksJson->size(), rapidjson::kArrayType);
+        } else if (r.tasks) {
             w.StartArray();
             for (const TaskRecord &t : *r.tasks)
                 writeTask(w, t);
@@ -336,10 +339,41 @@ void UserApi::bindPayInformation(Request &r)
     r.succeed();
 }
 
+UserApi::PoolSnapshot UserApi::poolSnapshot()
+{
+    const std::int64_t dataVersion = m_store.dataVersion();
+    if (m_pool && m_poolGeneration == m_taskGeneration && m_poolDataVersion == dataVersion)
+        return m_pool;
+    auto entries = std::make_shared<std::vector<PoolEntry>>();
+    for (const TaskRecord &task : m_store.openTasks()) {
+        rapidjson::StringBuffer buffer;
+        JsonWriter w(buffer);
+        writeTask(w, task);
+        entries->push_back(PoolEntry{task.ownerId, std::string(buffer.GetString(), buffer.GetSize())});
+    }
+    m_pool = std::move(entries);
+    m_poolGeneration = m_taskGeneration;
+    m_poolDataVersion = dataVersion;
+    return m_pool;
+}
+
 void UserApi::getTaskList(Request &r)
 {
-    std::lock_guard lock(m_mutex);
-    r.tasks = m_store.poolFor(r.memberId);
+    PoolSnapshot pool;
+    {
+        std::lock_guard lock(m_mutex);
+        pool = poolSnapshot();
+    }
+    std::string json = "[";
+    for (const PoolEntry &entry : *pool) {
+        if (entry.ownerId == r.memberId)
+            continue;
+        if (json.size() > 1)
+            json += ',';
+        json += entry.json;
+    }
+    json += ']';
+    r.tasksJson = std::move(json);
     r.retcode = 1;
 }
 
@@ -396,8 +430,8 @@ void UserApi::updateTaskInfo(Request &r)
     if (claim == m_claims.end() || claim->second.memberId != r.memberId || now >= claim->second.expiresAt)
         return r.fail("no claim on this task");
     m_claims.erase(claim);
-    if (*status == 1)
-        m_store.addVisit(*taskId);
+    if (*status == 1 && m_store.addVisit(*taskId))
+        tasksChanged();
     r.succeed();
 }
 
@@ -420,6 +454,7 @@ void UserApi::addTask(Request &r)
     NewTask task{r.memberId, *keyword, *goodsUrl, *goodsId, *visits, formatLocalDateTime(m_now())};
     std::lock_guard lock(m_mutex);
     r.newTaskId = m_store.addTask(task);
+    tasksChanged();
     r.succeed();
 }
 
@@ -432,6 +467,7 @@ void UserApi::deleteTask(Request &r)
     if (!m_store.deleteTask(*taskId, r.memberId))
         return r.fail("no such task of this member");
     m_claims.erase(*taskId);
+    tasksChanged();
     r.succeed();
 }
 

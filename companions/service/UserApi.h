@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -60,6 +61,15 @@ private:
         TimePoint expiresAt;
     };
 
+    // The open tasks as ready JSON objects, rebuilt only after a task changed.
+    struct PoolEntry {
+        std::int64_t ownerId = 0;
+        std::string json;
+    };
+    using PoolSnapshot = std::shared_ptr<const std::vector<PoolEntry>>;
+    PoolSnapshot poolSnapshot();
+    void tasksChanged() { ++m_taskGeneration; }
+
     std::optional<std::int64_t> authenticate(const std::string &name, const std::string &password);
     void touch(std::int64_t memberId);
 
@@ -80,6 +90,10 @@ private:
     std::unordered_map<std::string, CacheEntry> m_cache;
     std::unordered_map<std::int64_t, Seen> m_lastSeen;
     std::unordered_map<std::int64_t, Claim> m_claims;
+    PoolSnapshot m_pool;
+    std::uint64_t m_taskGeneration = 0;
+    std::uint64_t m_poolGeneration = 0;
+    std::int64_t m_poolDataVersion = -1;
 };
 
 } // namespace zarnik::service

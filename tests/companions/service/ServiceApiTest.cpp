@@ -243,6 +243,12 @@ TEST_F(ServiceApiTest, PoolHoldsOtherMembersOpenUnfinishedTasksAndOwnListHoldsAl
     EXPECT_EQ(taskIds(call("alice", "pw a", "gettasklistbyuserid")),
               (std::vector<std::int64_t>{aliceOpen, aliceStopped}));
     EXPECT_EQ(taskIds(call("bob", "pw b", "gettasklistbyuserid")), (std::vector<std::int64_t>{bobOpen, bobDone}));
+
+    // Changes by the service itself and by an administrator's command reach the next pool.
+    ASSERT_EQ(call("alice", "pw a", "deletetask", {{"taskid", std::to_string(aliceOpen)}}).retcode(), 1);
+    EXPECT_EQ(taskIds(call("bob", "pw b", "gettasklist")), std::vector<std::int64_t>{});
+    sql("UPDATE tasks SET status = 0 WHERE id = " + std::to_string(bobOpen));
+    EXPECT_EQ(taskIds(call("alice", "pw a", "gettasklist")), std::vector<std::int64_t>{});
 }
 
 TEST_F(ServiceApiTest, TaskObjectsCarryExactlyTheTwelveKeysWithTheirTypes)
@@ -426,8 +432,10 @@ TEST_F(ServiceApiTest, UpdateTaskInfoCountsOnceForTheClaimHolderAndReleasesTheCl
 
     ASSERT_EQ(call("ann", "pw a", "checktask", check).retcode(), 1);
     EXPECT_EQ(call("ben", "pw b", "updatetaskinfo", {{"taskid", id}, {"status", "1"}}).retcode(), 0) << "not the holder";
+    ASSERT_EQ(call("ben", "pw b", "gettasklist")["retmsg"][0]["HasClickCount"].GetInt(), 0);
     EXPECT_EQ(call("ann", "pw a", "updatetaskinfo", {{"taskid", id}, {"status", "1"}}).retcode(), 1);
     EXPECT_EQ(doneClicks(task), 1);
+    EXPECT_EQ(call("ben", "pw b", "gettasklist")["retmsg"][0]["HasClickCount"].GetInt(), 1);
     EXPECT_EQ(call("ann", "pw a", "updatetaskinfo", {{"taskid", id}, {"status", "1"}}).retcode(), 0) << "released";
     EXPECT_EQ(doneClicks(task), 1);
 
