@@ -58,6 +58,14 @@ void EnsureCurlGlobalInit()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+namespace {
+
+// Done before main on the main thread, so the TLS library's clean-up at exit, which runs there too,
+// is ordered after its set-up even when the first exchange starts on another thread.
+const bool curlReadyBeforeMain = (EnsureCurlGlobalInit(), true);
+
+} // namespace
+
 FormPostResult PostFormOverCurl(const FormPost &post)
 {
     FormPostResult result;
