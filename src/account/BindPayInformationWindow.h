@@ -1,17 +1,17 @@
 #pragma once
 
 #include "AccountWidgets.h"
+#include "UserInfo.h"
 
 class QLineEdit;
 class QPushButton;
-class TUserInfo;
 
 // Binds (FbModify false) or changes (FbModify true) the member's payment account at the service.
 class TfrmBindModifyPayInformation : public TAccountDialog {
     Q_OBJECT
 
 public:
-    TfrmBindModifyPayInformation(QWidget *AOwner, bool FbModify, TUserInfo &userInfo);
+    TfrmBindModifyPayInformation(QWidget *AOwner, bool FbModify, TUserInfo &userInfo = gUserInfo);
 
     void btn_BindClick();
     void btn_CloseClick();
@@ -32,4 +32,4 @@ private:
 
 // The start-up prompt: a lifetime member with either payment field empty is told so and offered
 // the binding window once.
-void PromptPayInformationBinding(QWidget *mainWindow, TUserInfo &userInfo);
+void PromptPayInformationBinding(QWidget *mainWindow, TUserInfo &userInfo = gUserInfo);

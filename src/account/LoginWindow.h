@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AccountWidgets.h"
+#include "UserInfo.h"
 
 #include <QString>
 
@@ -9,7 +10,6 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QStatusBar;
-class TUserInfo;
 
 // The login window. Its modal showing returns only after a successful login has filled the member
 // record; every other way out ends the process with exit code 0.
@@ -17,7 +17,7 @@ class TfrmLogin : public TAccountDialog {
     Q_OBJECT
 
 public:
-    TfrmLogin(QWidget *AOwner, const AppPaths &paths, TUserInfo &userInfo);
+    TfrmLogin(QWidget *AOwner, const AppPaths &paths, TUserInfo &userInfo = gUserInfo);
 
     bool FbCloseAfterLogin() const { return m_bCloseAfterLogin; }
 

@@ -1,17 +1,17 @@
 #pragma once
 
 #include "AccountWidgets.h"
+#include "UserInfo.h"
 
 class QLineEdit;
 class QPushButton;
-class TUserInfo;
 
 // Changes the member's password at the service; the member record follows only on success.
 class TfrmModifyLoginPass : public TAccountDialog {
     Q_OBJECT
 
 public:
-    TfrmModifyLoginPass(QWidget *AOwner, TUserInfo &userInfo);
+    TfrmModifyLoginPass(QWidget *AOwner, TUserInfo &userInfo = gUserInfo);
 
     void btn_OKClick();
     void btn_CloseClick();

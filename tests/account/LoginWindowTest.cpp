@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QStringEncoder>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -245,6 +246,34 @@ TEST_F(LoginWindow, RewriteKeepsTheFilesEncodingAndOtherSections)
         EXPECT_TRUE(window->FbCloseAfterLogin());
         EXPECT_EQ(readFile(credentialsFile), encode(after));
     }
+}
+
+TEST_F(LoginWindow, ModalShowingReturnsOnlyAfterASuccessfulLogin)
+{
+    server.setHandler([](const TestHttpServer::Request &request) {
+        TestHttpServer::Reply reply;
+        const bool right = FormFields(request.body).value(QStringLiteral("userpass")).trimmed()
+            == QString::fromLatin1(QByteArray("right").toBase64());
+        reply.body = right ? JsonReply(kFullReply) : JsonReply(QStringLiteral(R"({"retcode":0})"));
+        return reply;
+    });
+    TfrmLogin window(nullptr, paths, gUserInfo);
+    int attempts = 0;
+    QTimer driver;
+    driver.setInterval(10);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        if (QApplication::activeModalWidget() != &window || attempts == 3)
+            return;
+        ++attempts;
+        type(window, QStringLiteral("wang"), attempts < 3 ? QStringLiteral("wrong") : QStringLiteral("right"));
+        clickLogin(window);
+    });
+    driver.start();
+    EXPECT_EQ(window.exec(), QDialog::Accepted);
+    EXPECT_EQ(attempts, 3);
+    EXPECT_EQ(boxes.boxes().size(), 2u);
+    EXPECT_EQ(gUserInfo.FUserId(), 4711);
+    EXPECT_TRUE(exits.codes.empty());
 }
 
 TEST_F(LoginWindow, UntickedBoxLeavesTheFileAsItWas)
