@@ -6,7 +6,9 @@
 #include "FormEncoder.h"
 #include "WaitForProcessDone.h"
 
+#include <QApplication>
 #include <QPointer>
+#include <QThread>
 
 #include <condition_variable>
 #include <memory>
@@ -71,6 +73,14 @@ void waitForExchangeEnd(CallState &state)
     state.ended.wait(guard, [&] { return !state.hThread; });
 }
 
+// The wait window is a widget: only the UI thread of a widget application may show one. Asked
+// for elsewhere, the call waits by polling instead of crashing in Qt.
+bool canShowWaitWindow()
+{
+    const QCoreApplication *application = qobject_cast<QApplication *>(QCoreApplication::instance());
+    return application && QThread::currentThread() == application->thread();
+}
+
 std::string hostUrl(const QString &host, int port)
 {
     // A literal IPv6 address needs its brackets in a URL.
@@ -103,14 +113,14 @@ bool ExecRemoteProc(QWidget *AOwner, const QStringList *fields, QByteArray *ARes
     ATmpContentFields << *fields;
 
     auto state = std::make_shared<CallState>();
-    state->bShowForm = bShowForm;
+    state->bShowForm = bShowForm && canShowWaitWindow();
     state->post.url = hostUrl(settings.apiHost, settings.apiPort) + "userapi.php";
     state->post.body = EncodeFormBody(ATmpContentFields);
     state->post.connectTimeout = settings.connectTimeout;
     state->post.exchangeTimeout = settings.exchangeTimeout;
     EnsureCurlGlobalInit();
 
-    if (bShowForm) {
+    if (state->bShowForm) {
         QPointer<TfrmWaitForProcessDone> window =
             new TfrmWaitForProcessDone(AOwner, kWaitText, [state](std::shared_ptr<const WaitDoneHandle> done) {
                 state->waitWindow = std::move(done);

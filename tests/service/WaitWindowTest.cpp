@@ -196,6 +196,17 @@ TEST_F(ChannelTest, PollingCallAndWindowCallOverlapIndependently)
     }
 }
 
+TEST_F(ChannelTest, WindowModeAskedForOffTheUiThreadWaitsByPolling)
+{
+    server.setHandler(answerByAction({}));
+    gWaitWindow = nullptr;
+    Outcome outcome;
+    std::thread([&] { outcome = callChannel(QStringLiteral("background"), true); }).join();
+    EXPECT_TRUE(outcome.result);
+    EXPECT_EQ(outcome.reply, "background-reply");
+    EXPECT_TRUE(gWaitWindow.isNull()) << "no window was made off the UI thread";
+}
+
 TEST_F(ChannelTest, OwnerDestroyedDuringTheWaitStillGivesTheFinalResult)
 {
     Gate gate;
