@@ -99,8 +99,6 @@ const QString kBalloonText = QStringLiteral("Zarnik 仍在后台运行，单击�
 const QString kExitQuestion = QStringLiteral("确定要退出%s吗?");
 const QString kSystemPrompt = QStringLiteral("系统提示");
 const QString kExitWaitText = QStringLiteral("命令正在执行，请耐心等待......");
-const QString kBindPrompt = QStringLiteral("请绑定您的支付宝信息！");
-const QString kPromptTitle = QStringLiteral("提示");
 const QString kSupportChatFormat = QStringLiteral("tencent://message/?uin=%s&Site=%s&Menu=yes");
 
 constexpr int kClientWidth = 936;
@@ -391,7 +389,7 @@ void TfrmMain::BuildActions()
     connect(act_DeleteTask, &QAction::triggered, this, [this, call] { call(FWiring.deleteTask); });
     connect(act_RefreshSelfTaskList, &QAction::triggered, this,
             [this] { PostWindowMessage(this, WM_RefreshSelfTaskList); });
-    connect(act_StartWork, &QAction::triggered, this, [this, call] { call(FWiring.startWork); });
+    connect(act_StartWork, &QAction::triggered, this, [this, call] { call(FWiring.startWorkCommand); });
     connect(act_ModifyLoginPass, &QAction::triggered, this, [this] {
         if (FWiring.modifyLoginPass)
             FWiring.modifyLoginPass(this);
@@ -590,13 +588,8 @@ void TfrmMain::FormActivate()
 {
     wb_ad->setText(FWiring.adPage.toString());
 
-    const MemberSummary member = FWiring.member ? FWiring.member() : MemberSummary();
-    if (member.bLifeTimeMember && (member.alipayUserName.isEmpty() || member.alipayAccount.isEmpty())) {
-        messageBoxes().show(this, kBindPrompt, kPromptTitle, MessageBoxes::Icon::Information,
-                            MessageBoxes::Buttons::Ok);
-        if (FWiring.bindPayInformation)
-            FWiring.bindPayInformation(this);
-    }
+    if (FWiring.promptPayInformationBinding)
+        FWiring.promptPayInformationBinding(this);
 
     if (FbClosing)
         return;
@@ -754,10 +747,8 @@ void TfrmMain::ApplicationMinimize()
 void TfrmMain::tmr_GetTaskListTimer()
 {
     tmr_GetTaskList->stop();
-    if (FWiring.getSelfTaskList)
-        FWiring.getSelfTaskList();
-    if (FWiring.getTaskList)
-        FWiring.getTaskList();
+    if (FWiring.firstTaskListLoad)
+        FWiring.firstTaskListLoad();
 }
 
 void TfrmMain::tmr_GetSelfTaskListTimer()

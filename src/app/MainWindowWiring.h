@@ -12,8 +12,6 @@ struct MemberSummary {
     QString userName;
     bool bLifeTimeMember = false;
     QString expiredTime;
-    QString alipayUserName;
-    QString alipayAccount;
 };
 
 // How the shell reaches the other subsystems. The program fills it from the real subsystems
@@ -35,17 +33,20 @@ struct MainWindowWiring {
     std::function<void(QWidget *owner)> afterLogin;
     std::function<MemberSummary()> member;
 
-    // First activation.
-    std::function<void(QWidget *owner)> bindPayInformation;
+    // First activation: the binding prompt for a lifetime member without payment data, then the
+    // security-software check's timer.
+    std::function<void(QWidget *owner)> promptPayInformationBinding;
     std::function<void()> enableCheckSafeSoft;
 
     // The own task list view, placed below the toolbar strip.
     std::function<QWidget *(QWidget *parent)> createTaskListView;
 
     // Commands and message handlers of the other subsystems.
+    std::function<void()> firstTaskListLoad; // the own list, then the pool
     std::function<void()> getSelfTaskList;
     std::function<void()> getTaskList;
-    std::function<void()> startWork;
+    std::function<void()> startWork;        // WM_StartWork
+    std::function<void()> startWorkCommand; // act_StartWork
     std::function<void()> startTaskClick;
     std::function<void()> addTask;
     std::function<void()> deleteTask;

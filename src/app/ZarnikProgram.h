@@ -4,9 +4,10 @@
 
 #include <memory>
 
+class AppSubsystems;
 class TfrmMain;
 
-// The running program's long-lived windows, created hidden in their order.
+// The running program's long-lived windows and subsystems, created hidden in their order.
 class ZarnikProgram {
 public:
     explicit ZarnikProgram(const AppPaths &paths);
@@ -15,5 +16,6 @@ public:
     TfrmMain *mainWindow() const { return frmMain.get(); }
 
 private:
-    std::unique_ptr<TfrmMain> frmMain;
+    std::unique_ptr<AppSubsystems> m_subsystems;
+    std::unique_ptr<TfrmMain> frmMain; // destroyed first: its windows refer to the subsystems
 };

@@ -142,8 +142,6 @@ TEST_F(AdAndSideWindowsTest, SaveScreenshots)
     member.userName = QStringLiteral("演示会员");
     member.bLifeTimeMember = true;
     member.expiredTime = QStringLiteral("2027-12-31 23:59:59");
-    member.alipayUserName = QStringLiteral("张三");
-    member.alipayAccount = QStringLiteral("pay@example.test");
     withSideWindows();
     showAndActivate();
     QDir().mkpath(QStringLiteral(ZARNIK_SCREENSHOT_DIR));

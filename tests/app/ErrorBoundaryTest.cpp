@@ -52,15 +52,13 @@ TEST(ErrorBoundaryTest, HandlerThrowingInsideNestedWaitWindowLeavesTheWaitRunnin
                 });
                 QTimer::singleShot(20, [&] { bHandlerDone = receiver.calls > 0; });
             });
-            inner.exec();
-            EXPECT_TRUE(inner.bWorkDone());
+            EXPECT_EQ(inner.exec(), QDialog::Accepted);
             outerDone->postDone();
         });
     });
-    outer.exec();
+    EXPECT_EQ(outer.exec(), QDialog::Accepted);
     worker.join();
 
-    EXPECT_TRUE(outer.bWorkDone());
     EXPECT_EQ(receiver.calls, 1);
     EXPECT_EQ(app().discardedErrors(), discardedBefore + 1);
 }

@@ -39,7 +39,8 @@ void MainWindowFixture::SetUp()
     wiring.runLogin = [this](QWidget *) { record(QStringLiteral("login")); };
     wiring.afterLogin = [this](QWidget *) { record(QStringLiteral("afterLogin")); };
     wiring.member = [this] { return member; };
-    wiring.bindPayInformation = [this](QWidget *) { record(QStringLiteral("bind")); };
+    wiring.promptPayInformationBinding = [this](QWidget *) { record(QStringLiteral("bindingPrompt")); };
+    wiring.firstTaskListLoad = [this] { record(QStringLiteral("firstTaskListLoad")); };
     wiring.enableCheckSafeSoft = [this] { record(QStringLiteral("checkSafeSoft")); };
     wiring.getSelfTaskList = [this] { record(QStringLiteral("getSelfTaskList")); };
     wiring.getTaskList = [this] { record(QStringLiteral("getTaskList")); };

@@ -46,11 +46,11 @@ TEST_F(StartupHooksTest, CreationPreparesFoldersAndRemovesExchangeFiles)
 TEST_F(StartupHooksTest, FirstShowingLogsInThenActivationStartsTheTimersInOrder)
 {
     showAndActivate();
-    ASSERT_TRUE(WaitUntil([this] { return steps().contains(QStringLiteral("getTaskList")); }));
+    ASSERT_TRUE(WaitUntil([this] { return steps().contains(QStringLiteral("firstTaskListLoad")); }));
 
     EXPECT_EQ(steps(), (QStringList{QStringLiteral("login"), QStringLiteral("afterLogin"),
-                                    QStringLiteral("checkSafeSoft"), QStringLiteral("getSelfTaskList"),
-                                    QStringLiteral("getTaskList")}));
+                                    QStringLiteral("bindingPrompt"), QStringLiteral("checkSafeSoft"),
+                                    QStringLiteral("firstTaskListLoad")}));
     EXPECT_EQ(labelText("lbl_UserName"), QStringLiteral("用户姓名：alice"));
     EXPECT_EQ(labelText("lbl_userlevel"), QStringLiteral("会员等级：普通会员"));
     EXPECT_EQ(labelText("lbl_ExpiredTime"), QStringLiteral("到期时间：2027-03-01 08:00:00"));
@@ -69,52 +69,6 @@ TEST_F(StartupHooksTest, FirstShowingLogsInThenActivationStartsTheTimersInOrder)
     EXPECT_EQ(tmrGetSelfTaskList->interval(), 300000);
 }
 
-TEST_F(StartupHooksTest, BindingPromptOnlyForLifetimeMemberWithIncompletePaymentData)
-{
-    struct Case {
-        const char *name;
-        bool bLifeTime;
-        const char *alipayName;
-        const char *alipayAccount;
-        bool bPrompt;
-    };
-    const Case cases[] = {
-        {"ordinary without data", false, "", "", false},
-        {"lifetime with both", true, "Li", "li@pay.test", false},
-        {"lifetime without name", true, "", "li@pay.test", true},
-        {"lifetime without account", true, "Li", "", true},
-        {"lifetime without both", true, "", "", true},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        member.bLifeTimeMember = c.bLifeTime;
-        member.alipayUserName = QString::fromUtf8(c.alipayName);
-        member.alipayAccount = QString::fromUtf8(c.alipayAccount);
-        MainWindowFixture::TearDown();
-        boxes.clear();
-        const qsizetype before = steps().size();
-
-        showAndActivate();
-
-        const QStringList now = steps().mid(before);
-        const QStringList expected = c.bPrompt
-            ? QStringList{QStringLiteral("login"), QStringLiteral("afterLogin"), QStringLiteral("bind"),
-                          QStringLiteral("checkSafeSoft")}
-            : QStringList{QStringLiteral("login"), QStringLiteral("afterLogin"), QStringLiteral("checkSafeSoft")};
-        EXPECT_EQ(now.mid(0, expected.size()), expected);
-        ASSERT_EQ(boxes.boxes().size(), c.bPrompt ? 1u : 0u);
-        if (c.bPrompt) {
-            const auto &box = boxes.boxes().front();
-            EXPECT_EQ(box.text, QStringLiteral("请绑定您的支付宝信息！"));
-            EXPECT_EQ(box.title, QStringLiteral("提示"));
-            EXPECT_EQ(box.icon, MessageBoxes::Icon::Information);
-            EXPECT_EQ(box.buttons, MessageBoxes::Buttons::Ok);
-        }
-        EXPECT_EQ(labelText("lbl_userlevel"),
-                  c.bLifeTime ? QStringLiteral("会员等级：终身会员") : QStringLiteral("会员等级：普通会员"));
-    }
-}
-
 TEST_F(StartupHooksTest, ShowMainFormBringsBackHiddenMinimisedWindowWithoutLoginAgain)
 {
     showAndActivate();
@@ -129,6 +83,7 @@ TEST_F(StartupHooksTest, ShowMainFormBringsBackHiddenMinimisedWindowWithoutLogin
     EXPECT_FALSE(window().windowState() & Qt::WindowMinimized);
     EXPECT_EQ(steps().count(QStringLiteral("login")), 1);
     EXPECT_EQ(steps().count(QStringLiteral("checkSafeSoft")), 1);
+    EXPECT_EQ(steps().count(QStringLiteral("bindingPrompt")), 1);
     EXPECT_EQ(labelText("lbl_UserName"), QStringLiteral("用户姓名：bob"));
 }
 
