@@ -10,5 +10,6 @@ cat <<'TEXT'
 
 Zarnik is built (build/default). What exists today:
   - the request channel libraries and their tests (ctest --preset default)
+  - the zarnik client: build/default/src/app/zarnik (talks to the compiled-in service endpoint)
 Still to come: the zarnik client, the zarnik-service reference service and the demo walkthrough.
 TEXT
