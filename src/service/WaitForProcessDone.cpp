@@ -134,8 +134,8 @@ void TfrmWaitForProcessDone::closeEvent(QCloseEvent *event)
 void TfrmWaitForProcessDone::mousePressEvent(QMouseEvent *event)
 {
     // Where the platform has no system move (offscreen, some Wayland shells), follow the mouse.
-    const QWindow *window = windowHandle();
-    m_bDragByHand = !(window && windowHandle()->startSystemMove());
+    QWindow *window = windowHandle();
+    m_bDragByHand = !(window && window->startSystemMove());
     m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
     event->accept();
 }
