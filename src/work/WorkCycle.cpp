@@ -239,7 +239,10 @@ void WorkCycle::ClearCacheAndCookie()
     };
     struct Restore {
         std::function<void()> restore;
-        ~Restore() { restore(); }
+        ~Restore()
+        {
+            DiscardErrors(restore);
+        }
     } restore{[&] {
         setStatus(kCleaned);
         setBlocked(false);

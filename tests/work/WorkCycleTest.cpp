@@ -13,6 +13,7 @@
 
 #include <gmock/gmock.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -220,6 +221,29 @@ TEST_F(SelectionTest, APoolReloadedDuringTheCheckEndsTheSelectionQuietly)
     EXPECT_EQ(pool.at(0)->FTaskID + pool.at(1)->FTaskID, 90);
     EXPECT_EQ(cycle->FTaskIndex, 0);
     EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(SelectionTest, APoolReloadedDuringAReloadIsReplacedNotMixed)
+{
+    std::atomic<int> fetches = 0;
+    server.setHandler([&](const TestHttpServer::Request &) {
+        TestHttpServer::Reply reply;
+        if (++fetches == 1) {
+            PostWindowMessage(&window, WM_RefreshTaskList);
+            while (fetches < 2)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            reply.body = ReplyBody(1, u'[' + TaskJson(1, 1) + u',' + TaskJson(2, 1) + u']');
+        } else {
+            reply.body = ReplyBody(1, u'[' + TaskJson(3, 1) + u']');
+        }
+        return reply;
+    });
+
+    cycle->GetTaskList();
+
+    EXPECT_EQ(window.refreshPosts, 1);
+    ASSERT_EQ(pool.size(), 2) << "the reply that arrived last replaces the nested one";
+    EXPECT_EQ(pool.at(0)->FTaskID + pool.at(1)->FTaskID, 3);
 }
 
 TEST_F(SelectionTest, StartCommandsWarnLoadOrStart)
