@@ -60,7 +60,9 @@ int serve(const std::string &, long count)
     std::printf("listening on \\\\.\\pipe\\Zarnik\n");
     std::fflush(stdout);
     for (long served = 0; pipe != INVALID_HANDLE_VALUE; ++served) {
-        const bool connected = ConnectNamedPipe(pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
+        // A client may have connected, written and gone before we got here: its bytes are still there.
+        const bool connected = ConnectNamedPipe(pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED
+            || GetLastError() == ERROR_NO_DATA;
         // The next instance exists before this one goes, so a client never finds the pipe missing.
         const HANDLE next = (count <= 0 || served + 1 < count) ? createInstance() : INVALID_HANDLE_VALUE;
         if (connected) {

@@ -54,7 +54,9 @@ public:
     // Accepts one client and reads until it closes.
     std::vector<uint8_t> receiveAll()
     {
-        if (!ConnectNamedPipe(m_pipe, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED)
+        // A client that has already written and closed leaves its bytes to be read (ERROR_NO_DATA).
+        if (!ConnectNamedPipe(m_pipe, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED
+            && GetLastError() != ERROR_NO_DATA)
             return {};
         std::vector<uint8_t> received;
         uint8_t buffer[64];
