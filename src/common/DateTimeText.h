@@ -9,7 +9,7 @@
 QString FormatDateTimeText(const QDateTime &dateTime);
 
 // Parses exactly "yyyy-MM-dd HH:mm:ss"; anything else, or an impossible date or time, gives nothing.
-// The result is a naive wall-clock value (held with the UTC spec so that no zone or daylight-saving
+// The result is a naive wall-clock value (held as UTC so that no zone or daylight-saving
 // rule ever shifts it); compare it only with another such value, see NaiveWallClock().
 std::optional<QDateTime> ParseDateTimeText(const QString &text);
 
