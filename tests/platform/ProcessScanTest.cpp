@@ -84,7 +84,21 @@ TEST(ProcessScan, FindsItsOwnProgramAndNotAnUnknownName)
     EXPECT_FALSE(bProcessRunning(""));
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+
+// Only here: elsewhere other tests of the build may ask the same machine-wide question meanwhile.
+TEST(SafeSoftScan, FindsTheLastNameOfTheListInAnyLetterCase)
+{
+    TempDir dir;
+    EXPECT_FALSE(bSafeSoftRunning());
+    RenamedProbe probe(dir, "qqpctray.exe");
+    ASSERT_TRUE(probe.process().started());
+    EXPECT_TRUE(zarnik::testing::waitUntil([] { return bSafeSoftRunning(); }, 10s));
+    probe.process().kill();
+    EXPECT_FALSE(bSafeSoftRunning());
+}
+
+#else
 
 TEST(ProcessScan, NameLongerThanTheKernelKeepsIsStillFound)
 {
