@@ -3,6 +3,7 @@
 #include "AdviceWindow.h"
 #include "AlipayWindow.h"
 #include "AppPictures.h"
+#include "SelfTaskListView.h"
 #include "TestHttpServer.h"
 #include "UpdateWindow.h"
 
@@ -142,6 +143,7 @@ TEST_F(AdAndSideWindowsTest, SaveScreenshots)
     member.userName = QStringLiteral("演示会员");
     member.bLifeTimeMember = true;
     member.expiredTime = QStringLiteral("2027-12-31 23:59:59");
+    wiring.createTaskListView = [](QWidget *parent) { return new SelfTaskListView(parent); };
     withSideWindows();
     showAndActivate();
     QDir().mkpath(QStringLiteral(ZARNIK_SCREENSHOT_DIR));
