@@ -2,6 +2,9 @@
 
 #include <string>
 
+// Paths and arguments are UTF-8. On Windows the arguments are passed as one parameter text; elsewhere
+// they are split the way a Windows program's runtime would split them.
+
 // Starts a program detached (nothing to wait for, no zombie left behind).
 // program is resolved in workDir when it is a bare file name. Returns whether it started.
 bool LaunchDetached(const std::string &program, const std::string &arguments, const std::string &workDir);
