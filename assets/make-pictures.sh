@@ -108,3 +108,5 @@ convert -size 300x300 xc:white -fill black "${modules[@]}" \
   -draw 'rectangle 40,40 89,89' -draw 'rectangle 210,40 259,89' -draw 'rectangle 40,210 89,259' -fill black \
   -draw 'rectangle 50,50 79,79' -draw 'rectangle 220,50 249,79' -draw 'rectangle 50,220 79,249' \
   "${png[@]}" PNG24:shell-payment-qr.png
+# shell-icon.ico: the same icon for the Windows executable.
+convert shell-icon-16.png shell-icon-32.png shell-icon.ico
