@@ -761,8 +761,9 @@ void TfrmMain::tmr_PICTimer()
 {
     tmr_PIC->stop();
     if (--FPicTag <= 0) {
-        img_ad->setVisible(!img_ad->isVisible());
-        img_alipay->setVisible(!img_alipay->isVisible());
+        // The pictures' own flags: while the window is in the tray neither is on screen.
+        img_ad->setHidden(!img_ad->isHidden());
+        img_alipay->setHidden(!img_alipay->isHidden());
         FPicTag = FTimings.adRotationSteps;
     }
     if (!FbClosing)
