@@ -37,6 +37,8 @@ struct Transfer {
     std::string body;
     std::string reply;
     char error[CURL_ERROR_SIZE] = "";
+    CURLcode code = CURLE_OK;
+    long status = 0;
 };
 
 struct Outcome {
@@ -84,12 +86,12 @@ std::string requestBody(const Options &o, int member, const std::string &action)
 }
 
 // Empty when the reply is a success; else what was wrong.
-std::string checkReply(const Options &o, const Transfer &t, CURLcode code, long status)
+std::string checkReply(const Options &o, const Transfer &t)
 {
-    if (code != CURLE_OK)
-        return t.action + ": " + (t.error[0] ? t.error : curl_easy_strerror(code));
-    if (status != 200)
-        return t.action + ": HTTP " + std::to_string(status);
+    if (t.code != CURLE_OK)
+        return t.action + ": " + (t.error[0] ? t.error : curl_easy_strerror(t.code));
+    if (t.status != 200)
+        return t.action + ": HTTP " + std::to_string(t.status);
     const std::string json = zarnik::service::decodeBase64(t.reply);
     rapidjson::Document doc;
     doc.Parse(json.data(), json.size());
@@ -128,11 +130,13 @@ std::vector<CURL *> prepare(const Options &o, std::vector<std::unique_ptr<Transf
 }
 
 // Starts every prepared request at once and waits for every answer. Latency counts from origin.
+// Replies are checked after the last one has come, so checking delays no measurement.
 Outcome runBatch(const Options &o, CURLM *multi, const std::vector<CURL *> &handles, SteadyClock::time_point origin)
 {
     Outcome outcome;
     for (CURL *easy : handles)
         curl_multi_add_handle(multi, easy);
+    std::vector<Transfer *> finished;
     int running = 1;
     while (running > 0) {
         curl_multi_perform(multi, &running);
@@ -140,22 +144,22 @@ Outcome runBatch(const Options &o, CURLM *multi, const std::vector<CURL *> &hand
         while (CURLMsg *message = curl_multi_info_read(multi, &queued)) {
             if (message->msg != CURLMSG_DONE)
                 continue;
-            const auto done = SteadyClock::now();
+            outcome.latenciesMs.push_back(std::chrono::duration<double, std::milli>(SteadyClock::now() - origin).count());
             Transfer *t = nullptr;
             curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &t);
-            long status = 0;
-            curl_easy_getinfo(message->easy_handle, CURLINFO_RESPONSE_CODE, &status);
-            const std::string problem = checkReply(o, *t, message->data.result, status);
-            if (!problem.empty()) {
-                if (outcome.errors++ == 0)
-                    outcome.firstError = problem;
-            }
-            outcome.latenciesMs.push_back(std::chrono::duration<double, std::milli>(done - origin).count());
+            t->code = message->data.result;
+            curl_easy_getinfo(message->easy_handle, CURLINFO_RESPONSE_CODE, &t->status);
+            finished.push_back(t);
             curl_multi_remove_handle(multi, message->easy_handle);
             curl_easy_cleanup(message->easy_handle);
         }
         if (running > 0)
             curl_multi_poll(multi, nullptr, 0, 100, nullptr);
+    }
+    for (const Transfer *t : finished) {
+        const std::string problem = checkReply(o, *t);
+        if (!problem.empty() && outcome.errors++ == 0)
+            outcome.firstError = problem;
     }
     return outcome;
 }
@@ -218,7 +222,7 @@ int main(int argc, char **argv)
     for (int first = 0; first < o.members; first += 8) {
         std::vector<std::unique_ptr<Transfer>> logins;
         for (int m = first; m < std::min(first + 8, o.members); ++m)
-            logins.push_back(std::make_unique<Transfer>(Transfer{"login", requestBody(o, m, "login"), {}, ""}));
+            logins.push_back(std::make_unique<Transfer>(Transfer{"login", requestBody(o, m, "login"), {}, "", CURLE_OK, 0}));
         const Outcome signedIn = runBatch(o, multi, prepare(o, logins), SteadyClock::now());
         if (signedIn.errors > 0 && loginErrors == 0)
             firstLoginError = signedIn.firstError;
@@ -248,7 +252,7 @@ int main(int argc, char **argv)
                 std::vector<std::unique_ptr<Transfer>> burst;
                 for (int m = w; m < o.members; m += o.threads) {
                     for (const char *action : {"heartbeat", "gettasklist"})
-                        burst.push_back(std::make_unique<Transfer>(Transfer{action, requestBody(o, m, action), {}, ""}));
+                        burst.push_back(std::make_unique<Transfer>(Transfer{action, requestBody(o, m, action), {}, "", CURLE_OK, 0}));
                 }
                 const std::vector<CURL *> handles = prepare(o, burst);
                 // The burst's start on the steady clock; a late wake-up counts against the latency.
