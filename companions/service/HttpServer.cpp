@@ -17,7 +17,6 @@
 namespace zarnik::service {
 
 struct HttpServer::Exchange {
-    HttpServer *server = nullptr;
     std::chrono::steady_clock::time_point started;
     std::string body;
     std::size_t received = 0;
@@ -55,13 +54,8 @@ MHD_Result send(MHD_Connection *connection, unsigned status, std::string_view co
     return result;
 }
 
-} // namespace
-
-namespace {
-
 MHD_Result onRequest(void *cls, MHD_Connection *connection, const char *url, const char *method,
-                            const char * /*version*/, const char *uploadData, size_t *uploadDataSize,
-                            void **context)
+                     const char * /*version*/, const char *uploadData, size_t *uploadDataSize, void **context)
 {
     auto *server = static_cast<HttpServer *>(cls);
     auto *exchange = static_cast<HttpServer::Exchange *>(*context);
@@ -70,7 +64,7 @@ MHD_Result onRequest(void *cls, MHD_Connection *connection, const char *url, con
     const bool isApi = path == kApiPath;
 
     if (!exchange) {
-        exchange = new HttpServer::Exchange{server, std::chrono::steady_clock::now(), {}, 0, false};
+        exchange = new HttpServer::Exchange{std::chrono::steady_clock::now(), {}, 0, false};
         *context = exchange;
         // A body too large even to throw away is refused before any of it is read; the
         // connection is closed after the answer.
@@ -103,7 +97,7 @@ MHD_Result onRequest(void *cls, MHD_Connection *connection, const char *url, con
 }
 
 void onCompleted(void * /*cls*/, MHD_Connection * /*connection*/, void **context,
-                        MHD_RequestTerminationCode /*code*/)
+                 MHD_RequestTerminationCode /*code*/)
 {
     delete static_cast<HttpServer::Exchange *>(*context);
     *context = nullptr;
@@ -194,7 +188,6 @@ HttpServer::HttpServer(UserApi &api, ServerOptions options)
         MHD_OPTION_CONNECTION_LIMIT, 4000u,
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, size_t(32 * 1024),
         MHD_OPTION_CONNECTION_TIMEOUT, 30u,
-        MHD_OPTION_LISTENING_ADDRESS_REUSE, 1u,
         MHD_OPTION_NOTIFY_COMPLETED, &onCompleted, nullptr,
         MHD_OPTION_END);
     if (!m_daemon)

@@ -620,6 +620,12 @@ TEST_F(ServiceApiTest, TheLogHasOneLinePerRequestAndNoPassword)
     }
 }
 
+TEST_F(ServiceApiTest, ASecondServerCannotTakeAPortInUse)
+{
+    EXPECT_THROW(HttpServer(*m_api, ServerOptions{"127.0.0.1", m_server->port(), 1, {}}), std::runtime_error);
+    EXPECT_THROW(HttpServer(*m_api, ServerOptions{"localhost", 0, 1, {}}), std::runtime_error);
+}
+
 TEST_F(ServiceApiTest, ServesTheWebPagesTheClientOpens)
 {
     const std::pair<const char *, const char *> pages[] = {
