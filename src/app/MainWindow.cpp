@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "AdBrowserPane.h"
 #include "AdDownload.h"
 #include "AdviceWindow.h"
 #include "AlipayWindow.h"
@@ -338,12 +339,9 @@ void TfrmMain::BuildBottomPanel(QWidget *central)
     bottom->setObjectName(QStringLiteral("pnl_Bottom"));
     bottom->setGeometry(0, kClientHeight - kBottomHeight, kClientWidth, kBottomHeight);
 
-    // The plain stand-in for the browser pane: it shows which page the pane holds.
-    wb_ad = new QLabel(bottom);
+    wb_ad = new AdBrowserPane(bottom);
     wb_ad->setObjectName(QStringLiteral("wb_ad"));
     wb_ad->setGeometry(1, 1, 934, 120);
-    wb_ad->setFrameShape(QFrame::StyledPanel);
-    wb_ad->setAlignment(Qt::AlignCenter);
 
     stat_main = new StatusPanels(bottom);
     stat_main->setObjectName(QStringLiteral("stat_main"));
@@ -586,7 +584,7 @@ void TfrmMain::FormShow()
 
 void TfrmMain::FormActivate()
 {
-    wb_ad->setText(FWiring.adPage.toString());
+    wb_ad->Navigate(FWiring.adPage);
 
     if (FWiring.promptPayInformationBinding)
         FWiring.promptPayInformationBinding(this);

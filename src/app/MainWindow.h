@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class AdBrowserPane;
 class ClickLabel;
 class InputBlock;
 class QAction;
@@ -113,7 +114,7 @@ private:
     ClickLabel *lbl_Alipay = nullptr;
     ClickLabel *img_ad = nullptr;
     QLabel *img_alipay = nullptr;
-    QLabel *wb_ad = nullptr;
+    AdBrowserPane *wb_ad = nullptr;
     StatusPanels *stat_main = nullptr;
 
     QAction *act_ShowMainForm = nullptr;

@@ -82,8 +82,10 @@ bool SingleInstance::Listen(std::function<void()> onShow)
     m_server = std::make_unique<QLocalServer>();
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server.get(), &QLocalServer::newConnection, this, &SingleInstance::Serve);
-    // Holding the lock makes any socket file left at the name a crashed instance's.
-    QLocalServer::removeServer(m_socketPath);
+    // Holding the lock makes any socket file left at the name a crashed instance's; without the
+    // lock the file may belong to a live instance and stays.
+    if (m_lock.isLocked())
+        QLocalServer::removeServer(m_socketPath);
     return m_server->listen(m_socketPath);
 }
 

@@ -24,6 +24,9 @@ int main(int argc, char **argv)
         return 0;
 #endif
 
+#ifdef ZARNIK_WEBENGINE
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+#endif
     ZarnikApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zarnik"));
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 
+#include "AdBrowserPane.h"
 #include "FileVersion.h"
 #include "WindowMessages.h"
 
@@ -58,7 +59,8 @@ TEST_F(StartupHooksTest, FirstShowingLogsInThenActivationStartsTheTimersInOrder)
     EXPECT_EQ(window().StatusText(1),
               QStringLiteral("当前版本") + QString::fromStdString(GetFileVersionStr(paths.exeFile.toStdString())));
     EXPECT_EQ(window().StatusText(2), QStringLiteral("承接软件定制、仿制业务"));
-    EXPECT_EQ(labelText("wb_ad"), QStringLiteral("http://web.test/ads/ad.htm"));
+    EXPECT_EQ(window().findChild<AdBrowserPane *>(QStringLiteral("wb_ad"))->address(),
+              QUrl(QStringLiteral("http://web.test/ads/ad.htm")));
     EXPECT_TRUE(window().trayIcon()->isVisible());
     EXPECT_TRUE(boxes.boxes().empty());
 
@@ -194,3 +196,30 @@ TEST_F(StartupHooksTest, BlockedInputReachesNeitherButtonsNorMenusButWindowsOver
 }
 
 } // namespace
+
+#ifdef ZARNIK_WEBENGINE
+namespace {
+
+TEST(AdBrowserPaneTest, EmbeddedBrowserLoadsALocalPage)
+{
+    QTemporaryDir dir;
+    QFile page(dir.filePath(QStringLiteral("ad.htm")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("<html><body>ad</body></html>");
+    page.close();
+
+    AdBrowserPane pane;
+    bool bLoaded = false;
+    bool bOk = false;
+    QObject::connect(&pane, &AdBrowserPane::loadFinished, [&](bool ok) {
+        bLoaded = true;
+        bOk = ok;
+    });
+    pane.show();
+    pane.Navigate(QUrl::fromLocalFile(page.fileName()));
+    ASSERT_TRUE(WaitUntil([&] { return bLoaded; }, 30000));
+    EXPECT_TRUE(bOk);
+}
+
+} // namespace
+#endif
