@@ -192,18 +192,18 @@ ApiReply UserApi::handle(std::string_view body)
         return compose();
     }
     r.fields = std::move(*decoded);
-    if (const std::string *action = r.fields.find("action"))
-        reply.action = loggable(*action, 32);
-    if (const std::string *name = r.fields.find("username"))
-        reply.userName = loggable(trimText(*name));
-
+    const std::string *action = r.fields.find("action");
     const std::string *name = r.fields.find("username");
     const std::string *pass = r.fields.find("userpass");
+    if (action)
+        reply.action = loggable(*action, 32);
+    if (name)
+        reply.userName = loggable(trimText(*name));
     if (!name || !pass) {
         r.fail(!name ? "missing field: username" : "missing field: userpass");
         return compose();
     }
-    std::string password = decodeBase64(*pass);
+    const std::string password = decodeBase64(*pass);
     const auto memberId = authenticate(std::string(trimText(*name)), std::string(trimText(password)));
     if (!memberId) {
         r.fail("wrong user name or password");
@@ -212,7 +212,6 @@ ApiReply UserApi::handle(std::string_view body)
     r.memberId = *memberId;
     touch(r.memberId);
 
-    const std::string *action = r.fields.find("action");
     if (!action) {
         r.fail("missing field: action");
         return compose();
