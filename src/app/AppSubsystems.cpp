@@ -1,5 +1,6 @@
 #include "AppSubsystems.h"
 
+#include "AppFolders.h"
 #include "BindPayInformationWindow.h"
 #include "Database.h"
 #include "Endpoints.h"
@@ -38,7 +39,7 @@ AppSubsystems::~AppSubsystems()
 
 void AppSubsystems::CreateDatabase()
 {
-    m_database = std::make_unique<Tdm_Database>(m_paths.exeDir + QStringLiteral("db/data.db"), m_clock);
+    m_database = std::make_unique<Tdm_Database>(gDbFile, m_clock);
     dm_Database = m_database.get();
 }
 
@@ -46,7 +47,7 @@ void AppSubsystems::AfterLogin(QWidget *owner)
 {
     gSelfTaskList = std::make_unique<TTaskList>();
     gTaskList = std::make_unique<TTaskList>();
-    gGlobalLoger = std::make_unique<TGlobalLoger>(m_paths.exeDir + QStringLiteral("logs/"));
+    gGlobalLoger = std::make_unique<TGlobalLoger>(gLogDir);
     if (dm_Database)
         dm_Database->CheckDb();
     StartHeartbeat(AppTimings());

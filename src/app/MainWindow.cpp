@@ -2,6 +2,7 @@
 
 #include "AdBrowserPane.h"
 #include "AdDownload.h"
+#include "AppFolders.h"
 #include "AdviceWindow.h"
 #include "AlipayWindow.h"
 #include "AppExit.h"
@@ -494,9 +495,10 @@ bool TfrmMain::bInputBlocked() const
 void TfrmMain::FormCreate()
 {
     SetStartupErrorMode();
-    QDir exeDir(FPaths.exeDir);
-    exeDir.mkpath(QStringLiteral("logs"));
-    exeDir.mkpath(QStringLiteral("db"));
+    gLogDir = FPaths.exeDir + QStringLiteral("logs/");
+    QDir().mkpath(gLogDir);
+    QDir().mkpath(FPaths.exeDir + QStringLiteral("db/"));
+    gDbFile = FPaths.exeDir + QStringLiteral("db/data.db");
     QFile::remove(FPaths.currentDir + QStringLiteral("task.json"));
     QFile::remove(FPaths.currentDir + QStringLiteral("result.json"));
 

@@ -1,6 +1,7 @@
 #include "MainWindowFixture.h"
 
 #include "AdBrowserPane.h"
+#include "AppFolders.h"
 #include "FileVersion.h"
 #include "WindowMessages.h"
 
@@ -41,6 +42,8 @@ TEST_F(StartupHooksTest, CreationPreparesFoldersAndRemovesExchangeFiles)
     EXPECT_FALSE(QFile::exists(paths.currentDir + QStringLiteral("result.json")));
     EXPECT_TRUE(QDir(paths.exeDir + QStringLiteral("logs")).exists());
     EXPECT_TRUE(QDir(paths.exeDir + QStringLiteral("db")).exists());
+    EXPECT_EQ(gLogDir, paths.exeDir + QStringLiteral("logs/"));
+    EXPECT_EQ(gDbFile, paths.exeDir + QStringLiteral("db/data.db"));
     EXPECT_TRUE(steps().isEmpty());
 }
 

@@ -1,0 +1,4 @@
+#include "AppFolders.h"
+
+QString gLogDir;
+QString gDbFile;
