@@ -1,6 +1,7 @@
 #include "AdminCommands.h"
 
 #include "HttpServer.h"
+#include "LogQueue.h"
 #include "PasswordHash.h"
 #include "Store.h"
 #include "TextRules.h"
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <ctime>
 #include <iostream>
-#include <mutex>
 #include <optional>
 #include <pthread.h>
 
@@ -148,12 +148,6 @@ int serve(Store &store, const std::vector<std::string> &args, std::ostream &out,
             return usage(err, "unknown option for serve: " + args[i]);
         }
     }
-    static std::mutex logMutex;
-    options.log = [](std::string_view line) {
-        std::lock_guard lock(logMutex);
-        std::fwrite(line.data(), 1, line.size(), stderr);
-        std::fputc('\n', stderr);
-    };
 
     // Blocked here, before any thread starts, so every thread inherits the mask and the signals
     // wait for sigtimedwait below.
@@ -166,6 +160,8 @@ int serve(Store &store, const std::vector<std::string> &args, std::ostream &out,
 
     UserApi api(store);
     {
+        LogQueue log(stderr);
+        options.log = [&log](std::string_view line) { log.push(line); };
         std::optional<HttpServer> server;
         try {
             server.emplace(api, options);
@@ -185,6 +181,8 @@ int serve(Store &store, const std::vector<std::string> &args, std::ostream &out,
                 err << "zarnik-service: cannot save last-seen times: " << error.what() << '\n';
             }
         }
+        // The server goes before the log it writes to.
+        server.reset();
     }
     api.flushLastSeen();
     err << "zarnik-service: stopped\n";
