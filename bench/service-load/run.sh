@@ -59,4 +59,9 @@ kill -TERM "$service_pid"
 wait "$service_pid" || true
 service_pid=""
 echo "service log: $(grep -c ' /userapi.php ' "$work/requests.log") request lines"
+if [[ $status -ne 0 ]]; then
+  kept="${TMPDIR:-/tmp}/zarnik-service-load-$$.log"
+  cp "$work/requests.log" "$kept"
+  echo "service log kept in $kept"
+fi
 exit $status
