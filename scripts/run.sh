@@ -1,15 +1,11 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs Zarnik's main job.
+# Sets up, builds and runs the Zarnik demo: the client built by the `demo` preset against the
+# reference service on loopback, with a demo database and the stand-in programs. With a display
+# the member uses the real client; without one the walkthrough runs headless.
+#   scripts/run.sh [--headless]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-cmake --preset default
-cmake --build --preset default
-
-cat <<'TEXT'
-
-Zarnik is built (build/default). What exists today:
-  - the request channel libraries and their tests (ctest --preset default)
-  - the zarnik client: build/default/src/app/zarnik (talks to the compiled-in service endpoint)
-Still to come: the zarnik client, the zarnik-service reference service and the demo walkthrough.
-TEXT
+cmake --preset demo
+cmake --build --preset demo
+exec scripts/demo/demo.sh "$@"
