@@ -83,7 +83,7 @@ protected:
         savedTimings = AppTimings();
         Timings &timings = AppTimings();
         timings.checkResult = std::chrono::milliseconds(100);
-        timings.countdownTick = std::chrono::milliseconds(100);
+        timings.countdownTick = std::chrono::milliseconds(200);
         timings.countdownSeconds = 3;
         timings.taskFilePause = std::chrono::milliseconds(50);
         timings.heartbeatStep = std::chrono::milliseconds(10);

@@ -32,6 +32,7 @@ namespace {
 
 const QString kNoTaskNotice = QStringLiteral("暂时没有任务！");
 constexpr int kStatusPanel = 2;
+const QRegularExpression kCountdownSeconds(QStringLiteral("^距离下次任务开始还有(\\d+)秒$"));
 
 QString iconName(MessageBoxes::Icon icon)
 {
@@ -299,6 +300,8 @@ std::optional<int> Walkthrough::WorkUntilPoolEnds()
     bool bWorkerRunning = false;
     bool bResultSeen = false;
     bool bCountdownShown = false;
+    bool bCountdownPictured = false;
+    QString countdownAtOpening;
     int countdowns = 0;
     QString status = frmMain->StatusText(kStatusPanel);
     QTimer watcher;
@@ -330,20 +333,29 @@ std::optional<int> Walkthrough::WorkUntilPoolEnds()
         }
         if (frmMain->StatusText(kStatusPanel) != status) {
             status = frmMain->StatusText(kStatusPanel);
-            print(QStringLiteral("    status: %1").arg(status));
+            // Every fifth second of a countdown is enough to watch it run.
+            const QRegularExpressionMatch seconds = kCountdownSeconds.match(status);
+            if (!seconds.hasMatch() || seconds.captured(1).toInt() % 5 == 0)
+                print(QStringLiteral("    status: %1").arg(status));
             sinceProgress.restart();
         }
         const bool bCountdown = frmWait != nullptr && frmWait->isVisible();
         if (bCountdown != bCountdownShown) {
             bCountdownShown = bCountdown;
+            bCountdownPictured = false;
             if (bCountdown) {
                 ++countdowns;
+                countdownAtOpening = frmWait->lbl_Info->text();
                 print(QStringLiteral("    the countdown window opens"));
-                screenshot(frmWait, QStringLiteral("countdown-%1").arg(countdowns));
             } else {
                 print(QStringLiteral("    the countdown ends; the next selection runs"));
             }
             sinceProgress.restart();
+        }
+        // The label shows this countdown's first value at its first tick.
+        if (bCountdown && !bCountdownPictured && frmWait->lbl_Info->text() != countdownAtOpening) {
+            bCountdownPictured = true;
+            screenshot(frmWait, QStringLiteral("countdown-%1").arg(countdowns));
         }
     });
     watcher.start();
