@@ -34,9 +34,10 @@ pids=()
 cleanup() {
   local status=$?
   # The client leaves a running worker behind by design; the demo's own worker goes too.
-  for pid in $(pgrep -x web.exe || true); do
-    if [[ "$(readlink "/proc/$pid/cwd" 2>/dev/null || true)" == "$run/client" ]]; then
-      kill "$pid" 2>/dev/null || true
+  for proc in /proc/[0-9]*; do
+    if [[ "$(cat "$proc/comm" 2>/dev/null || true)" == web.exe
+          && "$(readlink "$proc/cwd" 2>/dev/null || true)" == "$run/client" ]]; then
+      kill "${proc#/proc/}" 2>/dev/null || true
     fi
   done
   for pid in "${pids[@]}"; do
