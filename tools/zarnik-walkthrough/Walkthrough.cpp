@@ -1,5 +1,6 @@
 #include "Walkthrough.h"
 
+#include "AppExit.h"
 #include "MainWindow.h"
 #include "ProcessScan.h"
 #include "TaskList.h"
@@ -102,10 +103,7 @@ Walkthrough::Walkthrough(WalkthroughSetup setup)
     QDir().mkpath(m_setup.screenshotDir);
 }
 
-Walkthrough::~Walkthrough()
-{
-    m_program.reset();
-}
+Walkthrough::~Walkthrough() = default;
 
 QWidget *Walkthrough::mainWindow() const
 {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "AppExit.h"
 #include "AppPaths.h"
 #include "MessageBoxes.h"
 
@@ -110,6 +109,6 @@ private:
     std::vector<int> m_exitCodes;
     std::unique_ptr<Boxes> m_boxRecorder;
     std::unique_ptr<ExitRecorder> m_exitRecorder;
-    std::unique_ptr<ZarnikProgram> m_program;
+    std::unique_ptr<ZarnikProgram> m_program; // goes first, while the recorders still answer
     int m_screenshotCount = 0;
 };
