@@ -31,6 +31,7 @@ host=$(sed -n 's/^ZARNIK_API_HOST:STRING=//p' "$build/CMakeCache.txt")
 port=$(sed -n 's/^ZARNIK_API_PORT:STRING=//p' "$build/CMakeCache.txt")
 
 pids=()
+demo_tmp=""
 cleanup() {
   local status=$?
   # The client leaves a running worker behind by design; the demo's own worker goes too.
@@ -46,6 +47,9 @@ cleanup() {
   for pid in "${pids[@]}"; do
     wait "$pid" 2>/dev/null || true
   done
+  if [[ -n "$demo_tmp" ]]; then
+    rm -rf "$demo_tmp"
+  fi
   exit "$status"
 }
 trap cleanup EXIT
@@ -58,9 +62,11 @@ fi
 
 echo "== Run folder $run"
 rm -rf "$run"
-mkdir -p "$run/client" "$run/tmp" "$run/screenshots"
+mkdir -p "$run/client" "$run/screenshots"
 cp "$client" "$build/bin/web.exe" "$build/bin/CCleaner.exe" "$run/client/"
-export TMPDIR=$run/tmp
+# The pipe is a socket in the temp folder, and a socket's path must stay short.
+demo_tmp=$(mktemp -d "${TMPDIR:-/tmp}/zarnik-demo.XXXXXX")
+export TMPDIR=$demo_tmp
 
 echo "== Demo database: members alice/alice123 and bob/bob123, two tasks each"
 db=$run/service.db
