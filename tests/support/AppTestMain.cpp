@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+// Tests of the client run under its own application object, error boundary included. Closing a
+// test's last window must not quit the nested event loops the tests wait in.
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -13,5 +15,6 @@ int main(int argc, char **argv)
 #endif
     ::testing::InitGoogleTest(&argc, argv);
     ZarnikApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
     return RUN_ALL_TESTS();
 }
