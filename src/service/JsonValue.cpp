@@ -18,6 +18,10 @@ const JsonValue *JsonValue::member(QStringView name) const
 
 namespace {
 
+// Replies nest two or three levels; a hostile depth would only exhaust the stack when the tree
+// is destroyed recursively.
+constexpr std::size_t kMaxDepth = 256;
+
 // Builds the value tree from RapidJSON's SAX events; numbers arrive as their raw text.
 class TreeBuilder : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, TreeBuilder> {
 public:
@@ -63,6 +67,8 @@ private:
 
     bool open(JsonValue::Kind kind)
     {
+        if (m_open.size() >= kMaxDepth)
+            return false;
         JsonValue v;
         v.kind = kind;
         v.text.clear();

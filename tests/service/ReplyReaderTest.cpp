@@ -44,11 +44,15 @@ TEST(JsonValue, RejectsWhatIsNotOneJsonValue)
         EXPECT_THROW(ParseJson(bad), ReplyError) << bad;
 }
 
-TEST(JsonValue, SurvivesDeepNestingWithoutRecursion)
+TEST(JsonValue, RefusesHostileNestingButReadsOrdinaryDepth)
 {
+    const QByteArray ordinary = QByteArray(200, '[') + QByteArray(200, ']');
+    EXPECT_TRUE(ParseJson(ordinary).isArray());
+
     const QByteArray deep = QByteArray(100000, '[') + QByteArray(100000, ']');
-    const JsonValue v = ParseJson(deep);
-    EXPECT_TRUE(v.isArray());
+    EXPECT_THROW(ParseJson(deep), ReplyError);
+    const QByteArray deepObjects = QByteArray("{\"a\":").repeated(100000) + QByteArray(100000, '}');
+    EXPECT_THROW(ParseJson(deepObjects), ReplyError);
 }
 
 TEST(JsonValue, FieldReadersApplyTheTypeRules)
