@@ -91,13 +91,14 @@ protected:
         sqlite3_close(db);
     }
 
-    // Every stored row, for checking that a request changed nothing.
-    std::string snapshot()
+    // Every stored row, for checking that a request changed nothing. A signed-in request moves
+    // last_seen to the wall clock, which a slow run can carry into the next second.
+    std::string snapshot(bool withLastSeen = true)
     {
         std::string out;
         for (const MemberRecord &m : m_store->members())
             out += std::to_string(m.id) + m.name + m.passHash + m.expires + m.alipayName.value_or("~")
-                + m.alipayAccount.value_or("~") + std::to_string(m.lastSeen) + '\n';
+                + m.alipayAccount.value_or("~") + (withLastSeen ? std::to_string(m.lastSeen) : std::string()) + '\n';
         for (const TaskRecord &t : m_store->tasks())
             out += std::to_string(t.id) + ' ' + std::to_string(t.ownerId) + t.keyword + std::to_string(t.doneClicks)
                 + '/' + std::to_string(t.totalClicks) + ' ' + std::to_string(t.status) + '\n';
@@ -460,7 +461,7 @@ TEST_F(ServiceApiTest, BadInputGetsZeroOrA4xxAndChangesNoRow)
                   .retcode(),
               1);
     m_api->flushLastSeen();
-    const std::string before = snapshot();
+    const std::string before = snapshot(false);
 
     const std::string auth = formBody({{"userid", "0"}, {"username", "ann"}, {"userpass", clientPassword("pw a")}});
     const std::string big(70 * 1024, 'a');
@@ -503,7 +504,7 @@ TEST_F(ServiceApiTest, BadInputGetsZeroOrA4xxAndChangesNoRow)
     EXPECT_EQ(httpPost(m_url, auth + "&action=addtask&keyword=" + big).status, 413);
     EXPECT_EQ(httpGet(m_url).status, 405);
     m_api->flushLastSeen();
-    EXPECT_EQ(snapshot(), before) << "last_seen aside, nothing changed";
+    EXPECT_EQ(snapshot(false), before) << "last_seen aside, nothing changed";
     // The claim survived all of it.
     EXPECT_EQ(call("ann", "pw a", "updatetaskinfo", {{"taskid", std::to_string(task)}, {"status", "1"}}).retcode(), 1);
 }
