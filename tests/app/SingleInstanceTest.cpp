@@ -15,6 +15,12 @@
 
 #include <csignal>
 
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kSanitizerUsesTmpDir = true;
+#else
+constexpr bool kSanitizerUsesTmpDir = false;
+#endif
+
 namespace {
 
 // Real program starts in folders of their own: the program's folder (a copy of the executable),
@@ -75,10 +81,14 @@ protected:
                         QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QFileInfo info(it.next());
+            // Under ThreadSanitizer every started process makes and removes the runtime's own file
+            // in TMPDIR, which moves that folder's time.
+            const bool bTimeFromRuntime =
+                kSanitizerUsesTmpDir && info.filePath() == dir.filePath(QStringLiteral("tmp"));
             entries << QStringLiteral("%1 %2 %3")
                            .arg(info.filePath())
                            .arg(info.size())
-                           .arg(info.lastModified().toMSecsSinceEpoch());
+                           .arg(bTimeFromRuntime ? 0 : info.lastModified().toMSecsSinceEpoch());
         }
         entries.sort();
         return entries;
