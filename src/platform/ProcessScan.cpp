@@ -34,6 +34,8 @@ std::string_view fileNamePart(std::string_view path)
 
 bool executableNameMatches(std::string_view executable, std::string_view wanted)
 {
+    if (wanted.empty())
+        return false;
     return sameNameIgnoringAsciiCase(fileNamePart(executable), wanted)
         || sameNameIgnoringAsciiCase(executable, wanted);
 }

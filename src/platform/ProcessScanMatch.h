@@ -16,7 +16,8 @@ bool sameNameIgnoringAsciiCase(std::string_view a, std::string_view b);
 // The part after the last "/" or "\".
 std::string_view fileNamePart(std::string_view path);
 
-// Whether the file-name part of executable, or else the whole of it, equals wanted.
+// Whether the file-name part of executable, or else the whole of it, equals wanted; an empty
+// wanted matches nothing.
 bool executableNameMatches(std::string_view executable, std::string_view wanted);
 
 } // namespace zarnik::platform

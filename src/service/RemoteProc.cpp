@@ -10,9 +10,7 @@
 #include <QPointer>
 #include <QThread>
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 namespace {
@@ -21,56 +19,34 @@ const QString kNoFields = QStringLiteral("请求参数未指定！");
 const QString kNoResponse = QStringLiteral("返回值未指定");
 const QString kWaitText = QStringLiteral("命令正在执行，请耐心等待......");
 
-// One call's state, shared by the call and its exchange thread; it lives until both are done with
-// it. The results are written by the exchange thread alone and read by the caller only after
-// hThread was cleared under the lock, so the caller's own buffer is never touched by the thread.
+// One call's state, shared by the call and its exchange thread. The thread writes the result;
+// the call reads it only after joining the thread.
 struct CallState {
     bool bShowForm = false;
     FormPost post;
     std::shared_ptr<const WaitDoneHandle> waitWindow;
 
     FormPostResult result;
-
-    std::mutex lock;
-    std::condition_variable ended;
-    bool bStarted = false; // on the calling thread only
-    bool hThread = false; // the exchange thread is running
 };
 
-void finishExchange(const std::shared_ptr<CallState> &state, FormPostResult result)
+void finishExchange(CallState &state, FormPostResult result)
 {
-    {
-        std::lock_guard guard(state->lock);
-        state->result = std::move(result);
-        state->hThread = false;
-    }
-    state->ended.notify_all();
-    if (state->bShowForm)
-        TfrmWaitForProcessDone::PostDone(state->waitWindow);
+    state.result = std::move(result);
+    if (state.bShowForm)
+        TfrmWaitForProcessDone::PostDone(state.waitWindow);
 }
 
-// The detached thread owns a share of the state and nothing else, so a process that ends while
-// it runs neither waits for it nor leaves it pointing at freed memory.
-void startExchange(const std::shared_ptr<CallState> &state)
+// The call joins the thread before it returns, so every object the thread touched is freed on the
+// calling thread; the thread's share of the state only matters when the process ends meanwhile.
+void startExchange(const std::shared_ptr<CallState> &state, std::jthread &exchange)
 {
-    {
-        std::lock_guard guard(state->lock);
-        state->hThread = true;
-    }
-    state->bStarted = true;
     try {
-        std::thread([state] { finishExchange(state, PostFormOverCurl(state->post)); }).detach();
+        exchange = std::jthread([state] { finishExchange(*state, PostFormOverCurl(state->post)); });
     } catch (const std::exception &error) {
         FormPostResult failed;
         failed.errorText = QString::fromLocal8Bit(error.what());
-        finishExchange(state, std::move(failed));
+        finishExchange(*state, std::move(failed));
     }
-}
-
-void waitForExchangeEnd(CallState &state)
-{
-    std::unique_lock guard(state.lock);
-    state.ended.wait(guard, [&] { return !state.hThread; });
 }
 
 // The wait window is a widget: only the UI thread of a widget application may show one. Asked
@@ -120,25 +96,27 @@ bool ExecRemoteProc(QWidget *AOwner, const QStringList *fields, QByteArray *ARes
     state->post.exchangeTimeout = settings.exchangeTimeout;
     EnsureCurlGlobalInit();
 
+    std::jthread exchange;
     if (state->bShowForm) {
-        QPointer<TfrmWaitForProcessDone> window =
-            new TfrmWaitForProcessDone(AOwner, kWaitText, [state](std::shared_ptr<const WaitDoneHandle> done) {
+        bool bStarted = false;
+        QPointer<TfrmWaitForProcessDone> window = new TfrmWaitForProcessDone(
+            AOwner, kWaitText, [state, &exchange, &bStarted](std::shared_ptr<const WaitDoneHandle> done) {
                 state->waitWindow = std::move(done);
-                startExchange(state);
+                bStarted = true;
+                startExchange(state, exchange);
             });
         gWaitWindow = window;
         window->exec();
         delete window.data();
-        // The window may also have gone with its owner; the result is read only once it is final.
-        if (!state->bStarted)
-            startExchange(state);
-        waitForExchangeEnd(*state);
+        // The window may also have gone with its owner before it was shown.
+        if (!bStarted)
+            startExchange(state, exchange);
     } else {
-        startExchange(state);
-        waitForExchangeEnd(*state);
+        startExchange(state, exchange);
     }
+    if (exchange.joinable())
+        exchange.join();
 
-    std::lock_guard guard(state->lock);
     errorText = state->result.errorText;
     if (state->result.bSuccess)
         *AResponse = std::move(state->result.body);

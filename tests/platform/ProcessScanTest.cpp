@@ -40,7 +40,10 @@ INSTANTIATE_TEST_SUITE_P(
                       MatchCase{"web.exe.bak", "web.exe", false},
                       // Only a to z are folded: other bytes must match exactly.
                       MatchCase{"\xC3\xA4.exe", "\xC3\x84.exe", false},
-                      MatchCase{"", "web.exe", false}));
+                      MatchCase{"", "web.exe", false},
+                      // A process still starting can show an empty name; nothing asks for one.
+                      MatchCase{"", "", false},
+                      MatchCase{"C:\\tools\\", "", false}));
 
 // A copy of the probe under a name of its own, started for the scan to find.
 class RenamedProbe {

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -140,10 +141,15 @@ ChildProcess::ChildProcess(const fs::path &program, const std::vector<std::strin
         startup.hStdOutput = output;
         startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     }
+    // No console of its own: Wine's console host for a child that is ended early can outlive it,
+    // holding the test's output open so that ctest waits for it.
     m_impl->started = CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr, nullptr,
-                                     output != INVALID_HANDLE_VALUE, CREATE_NO_WINDOW, nullptr,
+                                     output != INVALID_HANDLE_VALUE, DETACHED_PROCESS, nullptr,
                                      workDir.wstring().c_str(), &startup, &m_impl->info)
         != FALSE;
+    if (!m_impl->started)
+        std::fprintf(stderr, "CreateProcessW(%s) failed with error %lu\n", program.string().c_str(),
+                     static_cast<unsigned long>(GetLastError()));
     if (output != INVALID_HANDLE_VALUE)
         CloseHandle(output);
 }

@@ -23,15 +23,6 @@ enum MHD_Result collectHeader(void *cls, enum MHD_ValueKind, const char *key, co
 
 } // namespace
 
-#if defined(__SANITIZE_THREAD__)
-// The server's threads make every later fork a multi-threaded one; a test that starts a program
-// with QProcess would otherwise be stopped by ThreadSanitizer.
-extern "C" const char *__tsan_default_options()
-{
-    return "die_after_fork=0";
-}
-#endif
-
 struct TestHttpServer::Callbacks {
     static enum MHD_Result access(void *cls, MHD_Connection *connection, const char *url, const char *method,
                                   const char *version, const char *uploadData, size_t *uploadSize,
