@@ -3,6 +3,7 @@
 // do. Reports the count, the errors and the latency measured from the start of each burst.
 
 #include "Base64.h"
+#include "FormBody.h"
 
 #include <curl/curl.h>
 #include <rapidjson/document.h>
@@ -53,25 +54,6 @@ size_t appendReply(char *data, size_t size, size_t count, void *target)
     return size * count;
 }
 
-std::string escape(const std::string &text)
-{
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (std::isalnum(u) || c == '*' || c == '-' || c == '.' || c == '_') {
-            out += c;
-        } else if (c == ' ') {
-            out += '+';
-        } else {
-            out += '%';
-            out += kHex[u >> 4];
-            out += kHex[u & 15];
-        }
-    }
-    return out;
-}
-
 std::string memberName(const Options &o, int i)
 {
     char suffix[16];
@@ -81,8 +63,8 @@ std::string memberName(const Options &o, int i)
 
 std::string requestBody(const Options &o, int member, const std::string &action)
 {
-    return "userid=0&username=" + escape(memberName(o, member)) + "&userpass="
-        + escape(zarnik::service::encodeBase64(o.password)) + "&action=" + action;
+    return "userid=0&username=" + zarnik::service::encodeFormComponent(memberName(o, member)) + "&userpass="
+        + zarnik::service::encodeFormComponent(zarnik::service::encodeBase64(o.password)) + "&action=" + action;
 }
 
 // Empty when the reply is a success; else what was wrong.

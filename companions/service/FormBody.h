@@ -25,4 +25,8 @@ private:
 // followed by two hexadecimal digits makes the whole body malformed (nullopt).
 std::optional<FormFields> decodeFormBody(std::string_view body);
 
+// One name or value as the client encodes it: A-Z, a-z, 0-9 and "*-._" stay, a space becomes "+",
+// every other byte "%HH". For the programs that talk to the service (tests, load benchmark).
+std::string encodeFormComponent(std::string_view text);
+
 } // namespace zarnik::service

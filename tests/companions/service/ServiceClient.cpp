@@ -1,6 +1,7 @@
 #include "ServiceClient.h"
 
 #include "Base64.h"
+#include "FormBody.h"
 
 #include <curl/curl.h>
 
@@ -63,29 +64,11 @@ HttpResult httpGet(const std::string &url)
 
 std::string formBody(const Fields &fields)
 {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    const auto encode = [](const std::string &text) {
-        std::string out;
-        for (const char c : text) {
-            const auto u = static_cast<unsigned char>(c);
-            if ((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || c == '*' || c == '-'
-                || c == '.' || c == '_') {
-                out += c;
-            } else if (c == ' ') {
-                out += '+';
-            } else {
-                out += '%';
-                out += kHex[u >> 4];
-                out += kHex[u & 15];
-            }
-        }
-        return out;
-    };
     std::string body;
     for (const auto &[name, value] : fields) {
         if (!body.empty())
             body += '&';
-        body += encode(name) + '=' + encode(value);
+        body += zarnik::service::encodeFormComponent(name) + '=' + zarnik::service::encodeFormComponent(value);
     }
     return body;
 }

@@ -64,6 +64,16 @@ TEST(ServiceFormBody, FirstOccurrenceOfANameCounts)
     EXPECT_EQ(*fields->find("action"), "login");
 }
 
+TEST(ServiceFormBody, ClientEncodingKeepsOnlyTheUnreservedBytesAndDecodesBack)
+{
+    const std::string text = "a Z09*-._~+=&%/\xE4\xB8\xAD";
+    const std::string encoded = encodeFormComponent(text);
+    EXPECT_EQ(encoded, "a+Z09*-._%7E%2B%3D%26%25%2F%E4%B8%AD");
+    const auto fields = decodeFormBody("v=" + encoded);
+    ASSERT_TRUE(fields);
+    EXPECT_EQ(*fields->find("v"), text);
+}
+
 TEST(ServiceFormBody, BrokenPercentEscapesMakeTheBodyMalformed)
 {
     for (const char *body : {"a=%", "a=%4", "a=%zz", "a=%4g&b=1", "%=1", "a=1&b=%%31"})
