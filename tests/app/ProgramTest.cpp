@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "ServiceProcess.h"
 
 #include "ChannelSettings.h"
 #include "GlobalLoger.h"
@@ -12,7 +13,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -27,7 +27,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        db = dir.filePath(QStringLiteral("service.db"));
         admin({QStringLiteral("adduser"), QStringLiteral("alice"), QStringLiteral("secret1")});
         admin({QStringLiteral("addtask"), QStringLiteral("alice"), QStringLiteral("teapot"),
                QStringLiteral("https://item.taobao.com/item.htm?id=101"), QStringLiteral("101"), QStringLiteral("10")});
@@ -35,15 +34,11 @@ protected:
         admin({QStringLiteral("addtask"), QStringLiteral("bob"), QStringLiteral("kettle"),
                QStringLiteral("https://item.taobao.com/item.htm?id=202"), QStringLiteral("202"), QStringLiteral("5")});
 
-        service.start(QStringLiteral(ZARNIK_SERVICE_BINARY),
-                      {QStringLiteral("--db"), db, QStringLiteral("serve"), QStringLiteral("--listen"),
-                       QStringLiteral("127.0.0.1:0")});
-        ASSERT_TRUE(service.waitForStarted(5000));
-        ASSERT_TRUE(WaitUntil([this] { return service.canReadLine(); }, 10000));
-        const QString line = QString::fromUtf8(service.readLine()).trimmed();
-        ASSERT_TRUE(line.startsWith(QStringLiteral("listening on "))) << line.toStdString();
+        QString errorText;
+        const int port = service.serve(QString(), errorText);
+        ASSERT_NE(port, 0) << errorText.toStdString();
         channelSettings().apiHost = QStringLiteral("127.0.0.1");
-        channelSettings().apiPort = line.section(QLatin1Char(':'), -1).toInt();
+        channelSettings().apiPort = port;
 
         QDir root(dir.path());
         root.mkpath(QStringLiteral("bin"));
@@ -57,21 +52,17 @@ protected:
     void TearDown() override
     {
         StopHeartbeat();
-        service.kill();
-        service.waitForFinished(5000);
+        service.stop();
     }
 
     void admin(const QStringList &arguments)
     {
-        QProcess tool;
-        tool.start(QStringLiteral(ZARNIK_SERVICE_BINARY), QStringList{QStringLiteral("--db"), db} + arguments);
-        ASSERT_TRUE(tool.waitForFinished(10000));
-        ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+        QString errorText;
+        ASSERT_TRUE(service.admin(arguments, errorText)) << errorText.toStdString();
     }
 
     QTemporaryDir dir;
-    QString db;
-    QProcess service;
+    ServiceProcess service{QStringLiteral(ZARNIK_SERVICE_BINARY), dir.filePath(QStringLiteral("service.db"))};
     AppPaths paths;
     RecordingMessageBoxes boxes;
     RecordingAppExit exits;

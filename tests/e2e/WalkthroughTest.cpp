@@ -1,5 +1,6 @@
 #include "ChannelSettings.h"
 #include "HeartbeatThread.h"
+#include "ServiceProcess.h"
 #include "Timings.h"
 #include "Walkthrough.h"
 
@@ -45,21 +46,15 @@ protected:
         QDir root(dir.path());
         for (const char *folder : {"bin", "cwd", "tmp"})
             ASSERT_TRUE(root.mkpath(QString::fromLatin1(folder)));
-        db = root.filePath(QStringLiteral("service.db"));
         admin({QStringLiteral("adduser"), QStringLiteral("alice"), QStringLiteral("alice123")});
         admin({QStringLiteral("adduser"), QStringLiteral("bob"), QStringLiteral("bob123")});
         admin({QStringLiteral("addtask"), QStringLiteral("bob"), QStringLiteral("电热水壶"),
                QStringLiteral("https://item.taobao.com/item.htm?id=202"), QStringLiteral("202"), QStringLiteral("5")});
 
         serviceLog = root.filePath(QStringLiteral("service.log"));
-        service.setStandardErrorFile(serviceLog);
-        service.start(QStringLiteral(ZARNIK_SERVICE_BINARY), {QStringLiteral("--db"), db, QStringLiteral("serve"),
-                                                              QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
-        ASSERT_TRUE(service.waitForStarted(10000));
-        ASSERT_TRUE(WaitUntil([this] { return service.canReadLine(); }, 30000));
-        const QString line = QString::fromUtf8(service.readLine()).trimmed();
-        ASSERT_TRUE(line.startsWith(QStringLiteral("listening on "))) << line.toStdString();
-        const int port = line.section(QLatin1Char(':'), -1).toInt();
+        QString errorText;
+        const int port = service.serve(serviceLog, errorText);
+        ASSERT_NE(port, 0) << errorText.toStdString();
 
         const QString tempDir = root.filePath(QStringLiteral("tmp"));
         listenerLog = root.filePath(QStringLiteral("listener.log"));
@@ -112,28 +107,24 @@ protected:
         channelSettings().apiHost = savedApiHost;
         channelSettings().apiPort = savedApiPort;
         qunsetenv("ZARNIK_WORKER_DELAY_MS");
-        for (QProcess *process : {&listener, &service}) {
-            process->terminate();
-            if (!process->waitForFinished(5000)) {
-                process->kill();
-                process->waitForFinished(5000);
-            }
+        listener.terminate();
+        if (!listener.waitForFinished(5000)) {
+            listener.kill();
+            listener.waitForFinished(5000);
         }
+        service.stop();
     }
 
     void admin(const QStringList &arguments)
     {
-        QProcess tool;
-        tool.start(QStringLiteral(ZARNIK_SERVICE_BINARY), QStringList{QStringLiteral("--db"), db} + arguments);
-        ASSERT_TRUE(tool.waitForFinished(30000));
-        ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+        QString errorText;
+        ASSERT_TRUE(service.admin(arguments, errorText)) << errorText.toStdString();
     }
 
     QTemporaryDir dir;
-    QString db;
+    ServiceProcess service{QStringLiteral(ZARNIK_SERVICE_BINARY), dir.filePath(QStringLiteral("service.db"))};
     QString serviceLog;
     QString listenerLog;
-    QProcess service;
     QProcess listener;
     WalkthroughSetup setup;
     Timings savedTimings;
