@@ -50,7 +50,7 @@ void startExchange(const std::shared_ptr<CallState> &state, std::jthread &exchan
 }
 
 // The wait window is a widget: only the UI thread of a widget application may show one. Asked
-// for elsewhere, the call waits by polling instead of crashing in Qt.
+// for elsewhere, the call waits without it instead of crashing in Qt.
 bool canShowWaitWindow()
 {
     const QCoreApplication *application = qobject_cast<QApplication *>(QCoreApplication::instance());
