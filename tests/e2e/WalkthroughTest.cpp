@@ -107,11 +107,7 @@ protected:
         channelSettings().apiHost = savedApiHost;
         channelSettings().apiPort = savedApiPort;
         qunsetenv("ZARNIK_WORKER_DELAY_MS");
-        listener.terminate();
-        if (!listener.waitForFinished(5000)) {
-            listener.kill();
-            listener.waitForFinished(5000);
-        }
+        StopProcess(listener);
         service.stop();
     }
 

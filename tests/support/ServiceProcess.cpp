@@ -8,6 +8,17 @@ constexpr int kWaitMs = 30000;
 
 } // namespace
 
+void StopProcess(QProcess &process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
+
 ServiceProcess::ServiceProcess(QString binary, QString db)
     : m_binary(std::move(binary))
     , m_db(std::move(db))
@@ -57,11 +68,5 @@ int ServiceProcess::serve(const QString &logFile, QString &errorText)
 
 void ServiceProcess::stop()
 {
-    if (m_service.state() == QProcess::NotRunning)
-        return;
-    m_service.terminate();
-    if (!m_service.waitForFinished(5000)) {
-        m_service.kill();
-        m_service.waitForFinished(5000);
-    }
+    StopProcess(m_service);
 }

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+// Asks a test's helper process to end, and kills it when it does not within a few seconds.
+void StopProcess(QProcess &process);
+
 // The reference service as a real process for tests: admin commands on its database, then
 // "serve" on a free port of 127.0.0.1. Ended when the object goes.
 class ServiceProcess {
